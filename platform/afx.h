@@ -12,7 +12,11 @@
 
 using CString = std::wstring;
 typedef int BOOL;
+#ifdef _WIN32
+typedef unsigned long COLORREF;  // the system's DWORD, so dialog code and the Win32 backend mangle alike
+#else
 typedef std::uint32_t COLORREF;
+#endif
 
 // Opaque native handles (HICON, HBRUSH, HFONT, HDC on Win32; bookkeeping objects headless).
 using IconRef = void*;

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Turns the BMP screenshots that the Wine tests save into PNG files beside them.
+set -u
+dir=${1:-build/windows/screenshots}
+[ -d "$dir" ] || exit 0
+for bmp in "$dir"/*.bmp; do
+  [ -e "$bmp" ] || continue
+  convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+ls "$dir"/*.png 2>/dev/null | sed 's/^/screenshot: /'
+exit 0
