@@ -1,0 +1,13 @@
+// donationDlg: the template shows the QR image; the dialog ends through the platform's Cancel.
+#include "info_dialogs/donation_dlg.h"
+
+donationDlg::donationDlg() : CDialogEx(IDD) {}
+donationDlg::~donationDlg() = default;
+
+BEGIN_MESSAGE_MAP(donationDlg, CDialogEx)
+END_MESSAGE_MAP()
+
+BOOL donationDlg::OnInitDialog() {
+  CDialogEx::OnInitDialog();
+  return TRUE;
+}
