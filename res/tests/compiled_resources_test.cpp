@@ -233,6 +233,9 @@ const std::vector<ExpectedDialog>& ExpectedDialogs() {
   return dialogs;
 }
 
+// Failure messages name the dialog instead of dumping its bytes.
+void PrintTo(const ExpectedDialog& dialog, std::ostream* os) { *os << dialog.name; }
+
 class TemplateTest : public testing::TestWithParam<ExpectedDialog> {};
 
 TEST_P(TemplateTest, MatchesTableControlByControl) {
