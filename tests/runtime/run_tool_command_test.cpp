@@ -185,11 +185,19 @@ std::wstring WideOf(const std::filesystem::path& path) {
   return Utf8ToWide(std::string(utf8.begin(), utf8.end()));
 }
 
-TEST(RunToolCommand, ProgramPathWithSpacesAndChinese) {
+// The program itself in a folder whose name has spaces (and Chinese, as user names often do).
+class ProgramPath : public testing::TestWithParam<const wchar_t*> {};
+
+TEST_P(ProgramPath, RunsFromAFolderWithSpaces) {
   namespace fs = std::filesystem;
-  const fs::path folder = fs::temp_directory_path() / PathOf(L"vantrel runner x y 工具");
+  const fs::path folder = fs::temp_directory_path() / PathOf(GetParam());
   fs::remove_all(folder);
-  fs::create_directories(folder);
+  std::error_code error;
+  fs::create_directories(folder, error);
+  if (error) {
+    // Wine maps names through the Unix locale; without a UTF-8 one it cannot store Chinese.
+    GTEST_SKIP() << "this file system cannot store the name: " << error.message();
+  }
   const fs::path source = PathOf(RunnerChildPath());
   const fs::path copy = folder / PathOf(L"runner child" + WideOf(source.extension()));
   fs::copy_file(source, copy, fs::copy_options::overwrite_existing);
@@ -198,9 +206,11 @@ TEST(RunToolCommand, ProgramPathWithSpacesAndChinese) {
   run.result = RunToolCommand(EchoCommand(WideOf(copy)), run.output, run.exitCode);
   EXPECT_EQ(run.result, kRunEnded);
   EXPECT_EQ(run.output, Echoed(kAwkwardArgs));
-  std::error_code ignored;
-  fs::remove_all(folder, ignored);
+  fs::remove_all(folder, error);
 }
+
+INSTANTIATE_TEST_SUITE_P(Folders, ProgramPath,
+                         testing::Values(L"vantrel runner x y", L"vantrel runner 工具 x y"));
 
 // A grandchild that keeps the pipe's write end (like an adb server) does not hold the run:
 // the run ends with the child, long before the grandchild writes its last line.

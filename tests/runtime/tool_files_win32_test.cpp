@@ -42,7 +42,7 @@ class TempPathOverride {
 };
 
 TEST(ToolFolderWin32, IsTheTempPathFollowedByVantrelTool) {
-  const fs::path base = fs::temp_directory_path() / L"vantrel temp 临时";
+  const fs::path base = fs::temp_directory_path() / L"vantrel temp x y";
   fs::create_directories(base);
   TempPathOverride temp(base.wstring());
   wchar_t expected[512];
