@@ -1,4 +1,5 @@
 // POSIX tool folder: private to the user, never one that someone else made or can change.
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +15,8 @@
 
 #include "embedded_tool_sources.h"
 #include "res/resource.h"
+#include "tests/runtime/runner_child_path.h"
+#include "tool_runtime/run_tool_command.h"
 #include "tool_runtime/tool_files.h"
 #include "tool_runtime/utf8_stream.h"
 
@@ -169,6 +172,28 @@ TEST_F(ToolFolderPosix, WrittenToolIsRunnableAndLinksAreNotFollowed) {
   std::string content;
   in >> content;
   EXPECT_EQ(content, "keep");
+}
+
+// Like an adb server left running from an earlier start: the program file is busy, so it
+// keeps its content and the result is 0.
+TEST_F(ToolFolderPosix, ToolStillRunningKeepsItsContent) {
+  const std::string folder = Path();
+  ASSERT_TRUE(EnsureToolFolder(Utf8ToWide(folder)));
+  const fs::path adb = fs::path(folder) / "adb";
+  fs::copy_file(WideToUtf8(RunnerChildPath()), adb);
+  std::wstring output;
+  std::uint32_t exitCode = 0;
+  ASSERT_EQ(RunToolCommand(QuoteArgument(adb.wstring()) + L" --spawn-holder 15000", output,
+                           exitCode, 5000),
+            kRunEnded);
+  const auto at = output.find(L"holder ");
+  ASSERT_NE(at, std::wstring::npos) << WideToUtf8(output);
+  const pid_t holder = static_cast<pid_t>(std::stol(output.substr(at + 7)));
+  const auto before = fs::file_size(adb);
+
+  EXPECT_EQ(ExtractToolResource(adb.wstring(), IDR_ADB, L"EXE"), 0);
+  EXPECT_EQ(fs::file_size(adb), before);
+  kill(holder, SIGKILL);
 }
 
 // Run in a forked child: with the file-size limit far below the tool's size, the write stops
