@@ -2,13 +2,14 @@
 # Runs a cross-built Windows program under Wine with the project's private prefix, a CJK font
 # mapped over the dialog fonts, and a display (a private Xvfb when none is set).
 #   VANTREL_WINEPREFIX  prefix to use (default: <source>/build/wineprefix)
-#   VANTREL_WINE_KEEP_LOCALE=1  keep LANG (default forces a non-Chinese locale, en_US.UTF-8)
+#   VANTREL_WINE_KEEP_LOCALE=1  keep LANG (default: C.UTF-8, a non-Chinese locale whose ANSI code
+#                               page is not 936, which every text of the program must survive)
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 export WINEPREFIX=${VANTREL_WINEPREFIX:-$(dirname "$here")/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-if [ "${VANTREL_WINE_KEEP_LOCALE:-0}" != 1 ]; then export LANG=en_US.UTF-8 LC_ALL=; fi
+if [ "${VANTREL_WINE_KEEP_LOCALE:-0}" != 1 ]; then export LANG=C.UTF-8 LC_ALL=; fi
 wine=$(command -v wine64 || command -v wine)
 
 mkdir -p "$(dirname "$WINEPREFIX")"
@@ -24,6 +25,8 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=":$disp"
 fi
 if [ ! -f "$WINEPREFIX/.vantrel-ready" ]; then
+  # A prefix left half-made by an interrupted run is made again from scratch.
+  [ -d "$WINEPREFIX" ] && ! [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ] && rm -rf "$WINEPREFIX"
   "$wine" wineboot -i >/dev/null 2>&1
   reg=$(mktemp --suffix=.reg)
   printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n' >"$reg"
@@ -33,7 +36,7 @@ if [ ! -f "$WINEPREFIX/.vantrel-ready" ]; then
   "$wine" regedit "$reg" >/dev/null 2>&1
   rm -f "$reg"
   "$(dirname "$wine")/wineserver" -w 2>/dev/null || wineserver -w
-  touch "$WINEPREFIX/.vantrel-ready"
+  [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ] && touch "$WINEPREFIX/.vantrel-ready"
 fi
 flock -u 9
 exec "$wine" "$@"

@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ googletest libbenchmark-dev  # native build, tests, benchmark
   mingw-w64                                          # Windows cross build (x86_64 and i686)
   wine wine64 xvfb fonts-wqy-microhei                # running the exe and its tests under Wine
-  imagemagick                                        # screenshots
+  imagemagick zbar-tools                             # screenshots, reading the QR code back
 )
 missing=()
 for p in "${packages[@]}"; do

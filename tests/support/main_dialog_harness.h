@@ -37,7 +37,9 @@ class TempFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     headless::Reset();
-    root_ = std::filesystem::temp_directory_path() /
+    // The temp folder as it was before any test pointed TMPDIR elsewhere.
+    static const std::filesystem::path base = std::filesystem::temp_directory_path();
+    root_ = base /
             ("vantrel-test-" + std::to_string(::getpid()) + "-" +
              ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(root_);
@@ -47,6 +49,7 @@ class TempFolderTest : public ::testing::Test {
   }
   void TearDown() override {
     headless::Reset();
+    ::setenv("TMPDIR", std::filesystem::path(root_).parent_path().c_str(), 1);
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
   }
