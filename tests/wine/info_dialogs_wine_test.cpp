@@ -253,7 +253,7 @@ TEST_F(InfoDialogsWine, MakerLinksAreBlueOnGreyAndUnderlinedOnlyUnderThePointer)
   ExpectClosedAndMainBack(dialog);
 }
 
-TEST_F(InfoDialogsWine, AboutAndDonationScreenshotsShowTheIconAndTheWholeQrImage) {
+TEST_F(InfoDialogsWine, AboutAndDonationScreenshotsAndTheQrImageShownWhole) {
   ::PostMessageW(Main(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
   HWND about = WaitForDialog();
   ASSERT_NE(about, nullptr);
