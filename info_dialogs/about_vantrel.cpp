@@ -13,6 +13,8 @@ void about_vantrel::DoDataExchange(CDataExchange* pDX) {
   DDX_Control(pDX, IDC_BLOG_LINK, m_blogLink);
 }
 
+IMPLEMENT_DYNAMIC(about_vantrel, CDialogEx)
+
 BEGIN_MESSAGE_MAP(about_vantrel, CDialogEx)
 END_MESSAGE_MAP()
 

@@ -19,5 +19,6 @@ class about_vantrel : public CDialogEx {
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
 
+  DECLARE_DYNAMIC(about_vantrel)
   DECLARE_MESSAGE_MAP()
 };

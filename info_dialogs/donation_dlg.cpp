@@ -4,6 +4,8 @@
 donationDlg::donationDlg() : CDialogEx(IDD) {}
 donationDlg::~donationDlg() = default;
 
+IMPLEMENT_DYNAMIC(donationDlg, CDialogEx)
+
 BEGIN_MESSAGE_MAP(donationDlg, CDialogEx)
 END_MESSAGE_MAP()
 

@@ -14,5 +14,6 @@ class donationDlg : public CDialogEx {
  protected:
   BOOL OnInitDialog() override;
 
+  DECLARE_DYNAMIC(donationDlg)
   DECLARE_MESSAGE_MAP()
 };

@@ -34,6 +34,8 @@ CHyperLink::CHyperLink()
 
 CHyperLink::~CHyperLink() = default;
 
+IMPLEMENT_DYNAMIC(CHyperLink, CStatic)
+
 BEGIN_MESSAGE_MAP(CHyperLink, CStatic)
 ON_WM_MOUSEMOVE()
 ON_WM_LBUTTONUP()

@@ -21,6 +21,7 @@ class CHyperLink : public CStatic {
   std::intptr_t OnMouseLeave(std::uintptr_t wParam, std::intptr_t lParam);
   BOOL OnSetCursor(CWnd* pWnd, unsigned hitTest, unsigned message);
 
+  DECLARE_DYNAMIC(CHyperLink)
   DECLARE_MESSAGE_MAP()
 
  private:

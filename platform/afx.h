@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <variant>
 
 using CString = std::wstring;
 typedef int BOOL;
@@ -133,7 +134,11 @@ enum class EventKind {
   SetCursor,      // BOOL(CWnd*, unsigned hitTest, unsigned message)
 };
 
-using AnyHandler = void (CWnd::*)();
+// One handler of any of the forms above; the entry's kind says which one it holds.
+using AnyHandler = std::variant<std::monostate, void (CWnd::*)(), void (CWnd::*)(unsigned, std::intptr_t), IconRef (CWnd::*)(),
+                                BrushRef (CWnd::*)(CDC*, CWnd*, unsigned), void (CWnd::*)(unsigned, CPoint),
+                                std::intptr_t (CWnd::*)(std::uintptr_t, std::intptr_t),
+                                BOOL (CWnd::*)(CWnd*, unsigned, unsigned)>;
 
 struct EventEntry {
   EventKind kind;
@@ -176,17 +181,16 @@ struct EventResult {
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                   \
   const EventTable* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
   const EventTable* theClass::GetThisMessageMap() {                              \
-    using ThisClass = theClass;                                                  \
+    using ThisClass [[maybe_unused]] = theClass;                                 \
     using TheBaseClass = baseClass;                                              \
     static const EventEntry entries[] = {
 #define END_MESSAGE_MAP()                                                  \
-  {EventKind::End, 0, 0, nullptr}};                                        \
+  {EventKind::End, 0, 0, {}}};                                             \
   static const EventTable table{TheBaseClass::GetThisMessageMap(), entries}; \
   return &table;                                                           \
   }
 
-#define VANTREL_HANDLER(sig, fn) \
-  reinterpret_cast<AnyHandler>(static_cast<sig>(static_cast<typename MemberOf<ThisClass, sig>::type>(fn)))
+#define VANTREL_HANDLER(sig, fn) AnyHandler(static_cast<sig>(static_cast<typename MemberOf<ThisClass, sig>::type>(fn)))
 
 // Rebinds a CWnd member-function type to the class T (for the table's casts).
 template <class T, class F> struct MemberOf;
@@ -215,6 +219,27 @@ template <class T, class R, class... A> struct MemberOf<T, R (CWnd::*)(A...)> {
   {EventKind::MouseLeave, 0, 0, VANTREL_HANDLER(std::intptr_t (CWnd::*)(std::uintptr_t, std::intptr_t), fn)},
 #define ON_WM_SETCURSOR() \
   {EventKind::SetCursor, 0, 0, VANTREL_HANDLER(BOOL (CWnd::*)(CWnd*, unsigned, unsigned), &ThisClass::OnSetCursor)},
+
+// ---- Run-time class information -------------------------------------------------------------
+// For classes that answer what they are (DECLARE_DYNAMIC / IMPLEMENT_DYNAMIC).
+struct CRuntimeClass {
+  const char* m_lpszClassName;
+  const CRuntimeClass* m_pBaseClass;
+  bool IsDerivedFrom(const CRuntimeClass* base) const {
+    for (const CRuntimeClass* c = this; c; c = c->m_pBaseClass)
+      if (c == base) return true;
+    return false;
+  }
+};
+
+#define RUNTIME_CLASS(theClass) (&theClass::classInfo)
+#define DECLARE_DYNAMIC(theClass)  \
+ public:                           \
+  static const CRuntimeClass classInfo; \
+  const CRuntimeClass* GetRuntimeClass() const override;
+#define IMPLEMENT_DYNAMIC(theClass, baseClass)                                             \
+  const CRuntimeClass theClass::classInfo{#theClass, RUNTIME_CLASS(baseClass)};             \
+  const CRuntimeClass* theClass::GetRuntimeClass() const { return RUNTIME_CLASS(theClass); }
 
 // ---- Windows -------------------------------------------------------------------------------
 class CMenu {
@@ -275,6 +300,10 @@ class CWnd {
   // Asks the backend for default processing of the event being handled.
   std::intptr_t Default();
 
+  static const CRuntimeClass classInfo;
+  virtual const CRuntimeClass* GetRuntimeClass() const { return &classInfo; }
+  bool IsKindOf(const CRuntimeClass* cls) const { return GetRuntimeClass()->IsDerivedFrom(cls); }
+
   // Runs the handler of the first matching table entry.
   EventResult Dispatch(EventKind kind, const EventArgs& args);
   static const EventTable* GetThisMessageMap();
@@ -296,7 +325,9 @@ class CWnd {
   std::unique_ptr<CMenu> m_sysMenu;
 };
 
-class CStatic : public CWnd {};
+class CStatic : public CWnd {
+  DECLARE_DYNAMIC(CStatic)
+};
 
 class CComboBox : public CWnd {
  public:
@@ -339,6 +370,7 @@ class CDialogEx : public CWnd {
   unsigned GetTemplateId() const { return m_templateId; }
   CWnd* GetParentWnd() const { return m_parent; }
 
+  DECLARE_DYNAMIC(CDialogEx)
   DECLARE_MESSAGE_MAP()
 
  protected:

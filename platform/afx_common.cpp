@@ -3,10 +3,13 @@
 #include "platform/backend.h"
 
 CWnd::CWnd() = default;
+const CRuntimeClass CWnd::classInfo{"CWnd", nullptr};
+IMPLEMENT_DYNAMIC(CStatic, CWnd)
+IMPLEMENT_DYNAMIC(CDialogEx, CWnd)
 CWnd::~CWnd() = default;
 
 const EventTable* CWnd::GetThisMessageMap() {
-  static const EventEntry entries[] = {{EventKind::End, 0, 0, nullptr}};
+  static const EventEntry entries[] = {{EventKind::End, 0, 0, {}}};
   static const EventTable table{nullptr, entries};
   return &table;
 }
@@ -44,34 +47,32 @@ EventResult CWnd::Dispatch(EventKind kind, const EventArgs& args) {
   const bool outerDefault = m_defaultRequested;  // a handler may dispatch again (nested dialogs)
   m_defaultRequested = false;
   EventResult result{true, 0};
+  const AnyHandler& h = entry->handler;
   switch (kind) {
     case EventKind::Command:
     case EventKind::Paint:
-      (this->*entry->handler)();
+      (this->*std::get<void (CWnd::*)()>(h))();
       break;
     case EventKind::SysCommand:
-      (this->*reinterpret_cast<void (CWnd::*)(unsigned, std::intptr_t)>(entry->handler))(args.nID, args.lParam);
+      (this->*std::get<void (CWnd::*)(unsigned, std::intptr_t)>(h))(args.nID, args.lParam);
       break;
     case EventKind::QueryDragIcon:
-      result.value = reinterpret_cast<std::intptr_t>((this->*reinterpret_cast<IconRef (CWnd::*)()>(entry->handler))());
+      result.value = reinterpret_cast<std::intptr_t>((this->*std::get<IconRef (CWnd::*)()>(h))());
       break;
     case EventKind::CtlColor:
       result.value = reinterpret_cast<std::intptr_t>(
-          (this->*reinterpret_cast<BrushRef (CWnd::*)(CDC*, CWnd*, unsigned)>(entry->handler))(args.dc, args.wnd,
-                                                                                              args.ctlColor));
+          (this->*std::get<BrushRef (CWnd::*)(CDC*, CWnd*, unsigned)>(h))(args.dc, args.wnd, args.ctlColor));
       break;
     case EventKind::MouseMove:
     case EventKind::LButtonUp:
-      (this->*reinterpret_cast<void (CWnd::*)(unsigned, CPoint)>(entry->handler))(args.flags, args.point);
+      (this->*std::get<void (CWnd::*)(unsigned, CPoint)>(h))(args.flags, args.point);
       break;
     case EventKind::MouseHover:
     case EventKind::MouseLeave:
-      result.value = (this->*reinterpret_cast<std::intptr_t (CWnd::*)(std::uintptr_t, std::intptr_t)>(
-                         entry->handler))(args.wParam, args.lParam);
+      result.value = (this->*std::get<std::intptr_t (CWnd::*)(std::uintptr_t, std::intptr_t)>(h))(args.wParam, args.lParam);
       break;
     case EventKind::SetCursor:
-      result.value = (this->*reinterpret_cast<BOOL (CWnd::*)(CWnd*, unsigned, unsigned)>(entry->handler))(
-          args.wnd, args.hitTest, args.message);
+      result.value = (this->*std::get<BOOL (CWnd::*)(CWnd*, unsigned, unsigned)>(h))(args.wnd, args.hitTest, args.message);
       break;
     case EventKind::End:
       break;

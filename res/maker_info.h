@@ -21,7 +21,7 @@
 #define VANTREL_DONATION_QR_PAYLOAD "https://pay.example.com/vantrel"
 
 // Second line of the About box: a demo build embeds a simulated phone and must say so.
-#ifdef VANTREL_DEMO_BUILD
+#if defined(VANTREL_DEMO_BUILD) && VANTREL_DEMO_BUILD
 #define VANTREL_ABOUT_SECOND_LINE "演示版：内置模拟手机"
 #else
 #define VANTREL_ABOUT_SECOND_LINE VANTREL_COPYRIGHT

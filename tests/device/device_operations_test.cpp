@@ -18,11 +18,11 @@ struct Step {
   std::string text;  // preset name, or scenario text for Phone when it starts with "on "/"include "
   int value = 0;     // button id or brand index
 };
-Step phone(std::string preset) { return {Step::Phone, std::move(preset)}; }
+Step phone(std::string preset) { return {Step::Phone, std::move(preset), 0}; }
 Step brand(int index) { return {Step::Brand, {}, index}; }  // 0 华为, 1 小米
-Step image() { return {Step::Image}; }
+Step image() { return {Step::Image, {}, 0}; }
 Step press(int id) { return {Step::Press, {}, id}; }
-Step brandText(std::string utf8) { return {Step::BrandText, std::move(utf8)}; }
+Step brandText(std::string utf8) { return {Step::BrandText, std::move(utf8), 0}; }
 
 struct Case {
   const char* name;

@@ -140,3 +140,29 @@ TEST_F(InfoDialogTest, OpeningTheMakerDialogAgainStartsFresh) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RuntimeClass, DialogsAndTheLinkAnswerWhatTheyAre) {
+  about_vantrel maker;
+  donationDlg donation;
+  const struct {
+    const CWnd* object;
+    const char* name;
+    const CRuntimeClass* base;
+  } cases[] = {
+      {&maker, "about_vantrel", RUNTIME_CLASS(CDialogEx)},
+      {&donation, "donationDlg", RUNTIME_CLASS(CDialogEx)},
+      {&maker.m_siteLink, "CHyperLink", RUNTIME_CLASS(CStatic)},
+  };
+  for (const auto& c : cases) {
+    EXPECT_STREQ(c.object->GetRuntimeClass()->m_lpszClassName, c.name);
+    EXPECT_TRUE(c.object->IsKindOf(c.base));
+    EXPECT_TRUE(c.object->IsKindOf(RUNTIME_CLASS(CWnd)));
+  }
+  EXPECT_FALSE(maker.IsKindOf(RUNTIME_CLASS(CStatic)));
+  CAboutDlg about;  // keeps the base's class information
+  EXPECT_STREQ(about.GetRuntimeClass()->m_lpszClassName, "CDialogEx");
+}
+
+}  // namespace
