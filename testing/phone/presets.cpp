@@ -8,11 +8,11 @@ namespace {
 
 // Later scenarios build on earlier ones through `include`: the first rule that matches a call
 // answers it, so a scenario's own rules come before the include that fills in the rest.
-// The `adb devices` listings follow the adb build that the tool carries (one line per phone,
-// no heading); `adb-heading-only` and `adb-server-holds-pipe` print the stock heading.
+// `adb devices` answers as adb does: the heading, one "serial\tstate" line per phone, an empty line.
 constexpr std::array kPresets = {
-    Preset{"none", R"sc(# No phone attached: listings are empty, adb fails, other fastboot commands wait for ever.
+    Preset{"none", R"sc(# No phone attached: adb lists only its heading, fastboot nothing; adb fails, other fastboot commands wait for ever.
 on adb devices
+  out "List of devices attached\n\n"
 on adb **
   err "error: no devices/emulators found\n"
   exit 1
@@ -195,7 +195,7 @@ include none
 
     Preset{"adb-device", R"sc(# Phone running Android with USB debugging allowed: adb lists it as "device"; adb reboots work.
 on adb devices
-  out "8a3c91f2\tdevice\n"
+  out "List of devices attached\n8a3c91f2\tdevice\n\n"
 on adb reboot
 on adb reboot *
 on adb **
@@ -204,15 +204,19 @@ on adb **
 include none
 )sc"},
 
-    Preset{"adb-recovery", R"sc(# Phone in recovery mode: adb lists it as "recovery"; adb reboots work.
+    Preset{"adb-recovery", R"sc(# Phone in recovery mode: adb lists it as "recovery"; adb reboots work; the first listing starts adb's server.
+on adb devices times=1
+  err "* daemon not running; starting now at tcp:5037\n"
+  err "* daemon started successfully\n"
+  out "List of devices attached\n8a3c91f2\trecovery\n\n"
 on adb devices
-  out "8a3c91f2\trecovery\n"
+  out "List of devices attached\n8a3c91f2\trecovery\n\n"
 include adb-device
 )sc"},
 
     Preset{"adb-unauthorized", R"sc(# Phone whose owner has not allowed this computer: adb lists it as "unauthorized" and refuses commands.
 on adb devices
-  out "8a3c91f2\tunauthorized\n"
+  out "List of devices attached\n8a3c91f2\tunauthorized\n\n"
 on adb **
   err "error: device unauthorized.\nThis adb server's $ADB_VENDOR_KEYS is not set\nTry 'adb kill-server' if that seems wrong.\nOtherwise check for a confirmation dialog on your device.\n"
   exit 1
@@ -221,7 +225,7 @@ include none
 
     Preset{"adb-offline", R"sc(# Phone that adb lists as "offline" and cannot reach.
 on adb devices
-  out "8a3c91f2\toffline\n"
+  out "List of devices attached\n8a3c91f2\toffline\n\n"
 on adb **
   err "error: device offline\n"
   exit 1
@@ -230,22 +234,20 @@ include none
 
     Preset{"adb-nopermissions", R"sc(# Linux without udev rules: adb lists the phone as "no permissions (...); see [.../device.html]".
 on adb devices
-  out "8a3c91f2\tno permissions (user in plugdev group; are your udev rules wrong?); see [http://developer.android.com/tools/device.html]\n"
+  out "List of devices attached\n8a3c91f2\tno permissions (user in plugdev group; are your udev rules wrong?); see [http://developer.android.com/tools/device.html]\n\n"
 on adb **
   err "error: insufficient permissions for device: user in plugdev group; are your udev rules wrong?\nSee [http://developer.android.com/tools/device.html] for more information\n"
   exit 1
 include none
 )sc"},
 
-    Preset{"adb-heading-only", R"sc(# No phone, answered by the stock adb: "adb devices" prints only its heading "List of devices attached".
-on adb devices
-  out "List of devices attached\n\n"
+    Preset{"adb-heading-only", R"sc(# No phone: "adb devices" prints only its heading "List of devices attached" and an empty line (as `none`).
 include none
 )sc"},
 
     Preset{"adb-lost-after-first-listing", R"sc(# Phone listed by adb as "device" once, then gone (needs VANTREL_PHONE_STATE).
 on adb devices times=1
-  out "8a3c91f2\tdevice\n"
+  out "List of devices attached\n8a3c91f2\tdevice\n\n"
 include none
 )sc"},
 

@@ -324,35 +324,127 @@ TEST(Presets, NamesAreUniqueAndEachIsListedInTheReadme) {
   }
 }
 
-// Which presets show a phone to the tool's rules: "device" or "recovery" anywhere in the adb
-// listing, anything at all from the fastboot listing.
+// What one call prints on stdout and on stderr, and whether it blocks (a started server prints
+// nothing).
+struct Printed {
+  std::string out, err;
+  bool hangs = false;
+};
+Printed Print(const Scenario& s, std::string_view tool, const std::vector<std::string>& args,
+              const State& state) {
+  Printed printed;
+  for (const std::string& e : Play(s, tool, args, {}, state).events) {
+    if (e == "hang") printed.hangs = true;
+    if (e.rfind("out:", 0) == 0) printed.out += e.substr(4);
+    if (e.rfind("err:", 0) == 0) printed.err += e.substr(4);
+  }
+  return printed;
+}
+
+// Splits at "\n" and drops one "\r" before it; the text after the last "\n" is the last line.
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  lines.push_back(text.substr(start));
+  return lines;
+}
+
+// A phone is attached over adb when a line is serial, tab, and the state "device" or "recovery".
+bool AdbShowsPhone(const std::string& text) {
+  for (const std::string& line : Lines(text)) {
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string::npos || tab == 0) continue;
+    const std::string state = line.substr(tab + 1);
+    if (state == "device" || state == "recovery") return true;
+  }
+  return false;
+}
+
+// A state in which every rule with `times=` is used up: the answers of later calls.
+State UsedUp(const Scenario& s) {
+  State state;
+  for (std::size_t i = 0; i < s.rules.size(); ++i) state.uses[static_cast<int>(i)] = 1000;
+  return state;
+}
+
+// Every listing is adb's: the heading, "serial\tstate" lines, an empty line, nothing after.
+TEST(Presets, AdbDevicesPrintsTheHeadingPhoneLinesAndAnEmptyLine) {
+  for (const Preset& preset : Presets()) {
+    SCOPED_TRACE(std::string(preset.name));
+    Scenario s = MustParse(std::string("include ") + std::string(preset.name) + "\n");
+    for (const State& state : {State{}, UsedUp(s)}) {
+      Printed printed = Print(s, "adb", {"devices"}, state);
+      if (printed.hangs) continue;  // `hang`: never answers
+      const std::string line_end = s.crlf ? "\r\n" : "\n";
+      EXPECT_EQ(printed.out.rfind("List of devices attached" + line_end, 0), 0u) << printed.out;
+      ASSERT_GE(printed.out.size(), 2 * line_end.size());
+      EXPECT_EQ(printed.out.substr(printed.out.size() - 2 * line_end.size()), line_end + line_end)
+          << printed.out;
+      std::vector<std::string> lines = Lines(printed.out);
+      ASSERT_GE(lines.size(), 3u);
+      for (std::size_t i = 1; i + 2 < lines.size(); ++i) {
+        const std::size_t tab = lines[i].find('\t');
+        EXPECT_TRUE(tab != std::string::npos && tab > 0 && tab + 1 < lines[i].size()) << lines[i];
+      }
+      // Only adb's daemon start lines go to stderr.
+      for (const std::string& line : Lines(printed.err)) {
+        EXPECT_TRUE(line.empty() || line.rfind("* daemon ", 0) == 0) << line;
+      }
+    }
+  }
+}
+
+// Which presets show a phone to the tool, on the first call and once `times=` rules are used up.
+// The tool reads stdout and stderr together.
 TEST(Presets, ListingsShowAPhoneOnlyWhereOneIsMeant) {
   struct Case {
     const char* preset;
-    bool adb_phone;
-    bool fastboot_phone;
+    bool adb_first, adb_later;
+    bool fastboot_first, fastboot_later;
   } cases[] = {
-      {"none", false, false},
-      {"adb-device", true, false},
-      {"adb-recovery", true, false},
-      {"adb-unauthorized", false, false},
-      {"adb-offline", false, false},
-      {"adb-nopermissions", true, false},  // "developer.android.com/tools/device.html"
-      {"adb-heading-only", true, false},   // "List of devices attached"
-      {"fastboot-xiaomi-unlocked", false, true},
-      {"fastboot-huawei-locked", false, true},
-      {"chinese-crlf", false, true},
+      {"none", false, false, false, false},
+      {"fastboot-xiaomi-unlocked", false, false, true, true},
+      {"fastboot-xiaomi-locked", false, false, true, true},
+      {"fastboot-xiaomi-abl-unlocked", false, false, true, true},
+      {"fastboot-xiaomi-abl-locked", false, false, true, true},
+      {"fastboot-huawei-unlocked", false, false, true, true},
+      {"fastboot-huawei-locked", false, false, true, true},
+      {"fastboot-old-format", false, false, true, true},
+      {"flash-refused", false, false, true, true},
+      {"flash-sparse", false, false, true, true},
+      {"boot-refused", false, false, true, true},
+      {"fastboot-lost-after-first-listing", false, false, true, false},
+      {"fastboot-hangs-after-listing", false, false, true, true},
+      {"adb-device", true, true, false, false},
+      {"adb-recovery", true, true, false, false},  // daemon lines on the first call
+      {"adb-unauthorized", false, false, false, false},
+      {"adb-offline", false, false, false, false},
+      {"adb-nopermissions", false, false, false, false},  // "…/tools/device.html" is no state
+      {"adb-heading-only", false, false, false, false},   // "List of devices attached"
+      {"adb-lost-after-first-listing", true, false, false, false},
+      {"adb-server-holds-pipe", true, true, false, false},
+      {"chinese-crlf", false, false, true, true},
   };
+  std::map<std::string_view, int> listed;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.preset);
+    ++listed[c.preset];
     Scenario s = MustParse(std::string("include ") + c.preset + "\n");
-    std::string adb, fastboot;
-    for (const std::string& e : Play(s, "adb", {"devices"}).events) adb += e.substr(4);
-    for (const std::string& e : Play(s, "fastboot", {"devices"}).events) fastboot += e.substr(4);
-    bool adb_phone = adb.find("device") != std::string::npos ||
-                     adb.find("recovery") != std::string::npos;
-    EXPECT_EQ(adb_phone, c.adb_phone) << adb;
-    EXPECT_EQ(!fastboot.empty(), c.fastboot_phone) << fastboot;
+    const State later = UsedUp(s);
+    auto both = [](const Printed& p) { return p.out + p.err; };
+    EXPECT_EQ(AdbShowsPhone(both(Print(s, "adb", {"devices"}, {}))), c.adb_first);
+    EXPECT_EQ(AdbShowsPhone(both(Print(s, "adb", {"devices"}, later))), c.adb_later);
+    EXPECT_EQ(!both(Print(s, "fastboot", {"devices"}, {})).empty(), c.fastboot_first);
+    EXPECT_EQ(!both(Print(s, "fastboot", {"devices"}, later)).empty(), c.fastboot_later);
+  }
+  // Every preset that answers is in the table (`hang` never does).
+  for (const Preset& preset : Presets()) {
+    if (preset.name != "hang") EXPECT_EQ(listed[preset.name], 1) << preset.name;
   }
 }
 

@@ -28,6 +28,10 @@ void WriteText(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
+// adb's stderr when a call starts its server.
+const std::string kDaemonStarted =
+    "* daemon not running; starting now at tcp:5037\n* daemon started successfully\n";
+
 // fastboot's "%-50s " step label.
 std::string Step(const std::string& label) { return label + std::string(50 - label.size(), ' ') + " "; }
 
@@ -91,6 +95,8 @@ TEST_F(SimPhone, PresetsAnswerLikeTheRealTools) {
   const std::string kNoPermissions =
       "no permissions (user in plugdev group; are your udev rules wrong?); "
       "see [http://developer.android.com/tools/device.html]";
+  const std::string kHeading = "List of devices attached\n";
+  auto listing = [&](const std::string& state) { return kHeading + "8a3c91f2\t" + state + "\n\n"; };
 
   struct Case {
     const char* preset;
@@ -100,22 +106,22 @@ TEST_F(SimPhone, PresetsAnswerLikeTheRealTools) {
     std::string err;
     int exit_code;
   } cases[] = {
-      {"none", "adb", {"devices"}, "", "", 0},
+      {"none", "adb", {"devices"}, kHeading + "\n", "", 0},
       {"none", "adb", {"reboot"}, "", "error: no devices/emulators found\n", 1},
       {"none", "adb", {"reboot", "recovery"}, "", "error: no devices/emulators found\n", 1},
       {"none", "fastboot", {"devices"}, "", "", 0},
-      {"adb-device", "adb", {"devices"}, "8a3c91f2\tdevice\n", "", 0},
+      {"adb-device", "adb", {"devices"}, listing("device"), "", 0},
       {"adb-device", "adb", {"reboot"}, "", "", 0},
       {"adb-device", "adb", {"reboot", "recovery"}, "", "", 0},
       {"adb-device", "fastboot", {"devices"}, "", "", 0},
-      {"adb-recovery", "adb", {"devices"}, "8a3c91f2\trecovery\n", "", 0},
-      {"adb-unauthorized", "adb", {"devices"}, "8a3c91f2\tunauthorized\n", "", 0},
+      {"adb-recovery", "adb", {"devices"}, listing("recovery"), kDaemonStarted, 0},  // no state file
+      {"adb-unauthorized", "adb", {"devices"}, listing("unauthorized"), "", 0},
       {"adb-unauthorized", "adb", {"reboot"}, "", kUnauthorized, 1},
-      {"adb-offline", "adb", {"devices"}, "8a3c91f2\toffline\n", "", 0},
+      {"adb-offline", "adb", {"devices"}, listing("offline"), "", 0},
       {"adb-offline", "adb", {"reboot", "recovery"}, "", "error: device offline\n", 1},
-      {"adb-nopermissions", "adb", {"devices"}, "8a3c91f2\t" + kNoPermissions + "\n", "", 0},
-      {"adb-heading-only", "adb", {"devices"}, "List of devices attached\n\n", "", 0},
-      {"fastboot-xiaomi-unlocked", "adb", {"devices"}, "", "", 0},
+      {"adb-nopermissions", "adb", {"devices"}, listing(kNoPermissions), "", 0},
+      {"adb-heading-only", "adb", {"devices"}, kHeading + "\n", "", 0},
+      {"fastboot-xiaomi-unlocked", "adb", {"devices"}, kHeading + "\n", "", 0},
       {"fastboot-xiaomi-unlocked", "fastboot", {"devices"}, "8a3c91f2\tfastboot\n", "", 0},
       {"fastboot-xiaomi-unlocked", "fastboot", {"oem", "device-info"}, "", lk("true"), 0},
       {"fastboot-xiaomi-unlocked", "fastboot", {"oem", "get-bootinfo"}, "", kUnknownOem, 1},
@@ -172,6 +178,7 @@ TEST_F(SimPhone, PresetsAnswerLikeTheRealTools) {
       {"boot-refused", "fastboot", {"boot", "{img}"}, "",
        Step("Sending 'boot.img' (4 KB)") + "OKAY [  1.560s]\n" + Step("Booting") +
            "FAILED (remote: 'unknown command')\n" + kCommandFailed, 1},
+      {"chinese-crlf", "adb", {"devices"}, "List of devices attached\r\n\r\n", "", 0},
       {"chinese-crlf", "fastboot", {"devices"}, "小米8a3c91f2\tfastboot\r\n", "", 0},
       {"chinese-crlf", "fastboot", {"oem", "device-info"}, "",
        "(bootloader) 设备名称: 小米手机 (中文)\r\n(bootloader) \tDevice unlocked: true\r\n"
@@ -268,28 +275,42 @@ TEST_F(SimPhone, CallLogHasOneTabSeparatedLinePerCall) {
             "adb\treboot\n");
 }
 
-TEST_F(SimPhone, LostPhonesAnswerTheFirstListingOnlyWhileTheStateFileCounts) {
+TEST_F(SimPhone, FirstListingRulesAnswerOnceWhileTheStateFileCounts) {
   struct Case {
     const char* preset;
     const char* tool;
-    const char* listed;
-    const char* state;  // the limited rule comes first; the empty listing is `none`'s
+    std::string first_out, first_err;
+    std::string later_out;  // of the second and third call; they print nothing on stderr
+    const char* state;      // the limited rule comes first
   } cases[] = {
-      {"fastboot-lost-after-first-listing", "fastboot", "8a3c91f2\tfastboot\n",
+      // The later listings are `none`'s.
+      {"fastboot-lost-after-first-listing", "fastboot", "8a3c91f2\tfastboot\n", "", "",
        "calls 3\nrule 1 used 1\nrule 4 used 2\n"},
-      {"adb-lost-after-first-listing", "adb", "8a3c91f2\tdevice\n",
-       "calls 3\nrule 1 used 1\nrule 2 used 2\n"},
+      {"adb-lost-after-first-listing", "adb", "List of devices attached\n8a3c91f2\tdevice\n\n", "",
+       "List of devices attached\n\n", "calls 3\nrule 1 used 1\nrule 2 used 2\n"},
+      // The server is started by the first listing only; the phone stays.
+      {"adb-recovery", "adb", "List of devices attached\n8a3c91f2\trecovery\n\n", kDaemonStarted,
+       "List of devices attached\n8a3c91f2\trecovery\n\n", "calls 3\nrule 1 used 1\nrule 2 used 2\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.preset);
     fs::path state = dir_ / (std::string(c.preset) + ".state");
     EnvList counted{{"VANTREL_PHONE", c.preset}, {"VANTREL_PHONE_STATE", state.string()}};
-    EXPECT_EQ(RunTool(Tool(c.tool), {"devices"}, counted).out, c.listed);
-    EXPECT_EQ(RunTool(Tool(c.tool), {"devices"}, counted).out, "");
-    EXPECT_EQ(RunTool(Tool(c.tool), {"devices"}, counted).out, "");
+    RunResult first = RunTool(Tool(c.tool), {"devices"}, counted);
+    EXPECT_EQ(first.out, c.first_out);
+    EXPECT_EQ(first.err, c.first_err);
+    for (int i = 0; i < 2; ++i) {
+      RunResult later = RunTool(Tool(c.tool), {"devices"}, counted);
+      EXPECT_EQ(later.out, c.later_out);
+      EXPECT_EQ(later.err, "");
+    }
     EXPECT_EQ(ReadText(state), c.state);
-    // Without a state file nothing is counted: the phone stays.
-    for (int i = 0; i < 2; ++i) EXPECT_EQ(RunTool(Tool(c.tool), {"devices"}, {{"VANTREL_PHONE", c.preset}}).out, c.listed);
+    // Without a state file nothing is counted: every call is the first.
+    for (int i = 0; i < 2; ++i) {
+      RunResult uncounted = RunTool(Tool(c.tool), {"devices"}, {{"VANTREL_PHONE", c.preset}});
+      EXPECT_EQ(uncounted.out, c.first_out);
+      EXPECT_EQ(uncounted.err, c.first_err);
+    }
   }
 }
 
@@ -324,7 +345,7 @@ TEST_F(SimPhone, AdbServerKeepsThePipesOpenAfterTheClientEnds) {
   EXPECT_EQ(first->WaitForExit(10s), 0);
   EXPECT_FALSE(first->ReadUntilClosed(200ms)) << "nothing holds the pipes after the client ended";
   EXPECT_EQ(first->out(), "List of devices attached\n8a3c91f2\tdevice\n\n");
-  EXPECT_EQ(first->err(), "* daemon not running; starting now at tcp:5037\n* daemon started successfully\n");
+  EXPECT_EQ(first->err(), kDaemonStarted);
   first.reset();  // kills the server with the client's process group
 
   // The server is running now as far as the scenario knows: the next call just lists.
