@@ -36,6 +36,8 @@ struct Case {
   std::uint32_t timeLimitMs = 5000;
 };
 
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
 const std::string kFbDevices = "fastboot\tdevices";
 const std::string kAdbDevices = "adb\tdevices";
 const std::string kXiaomiQuery = "fastboot\toem\tdevice-info";
