@@ -56,9 +56,12 @@ void CWnd::Invalidate(BOOL erase) {
 void CWnd::UpdateWindow() {
   if (!m_hWnd) return;
   ::UpdateWindow(H(this));  // WM_PAINT now, not when the queue is next read
-  // The caller may block the thread next (a tool run of minutes): drawing the system still
-  // holds back in this thread's batch would not reach the screen until then.
+  // The caller may block the thread next (a tool run of minutes): what was just painted must
+  // reach the screen now. Windows may hold it in the thread's GDI batch; Wine keeps it in the
+  // window's surface until the thread next waits for messages. A wait of no time is such a
+  // wait, and it dispatches nothing.
   ::GdiFlush();
+  ::MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_PAINT, 0);
 }
 
 BOOL CWnd::IsIconic() const { return m_hWnd && ::IsIconic(H(this)); }
