@@ -33,6 +33,8 @@ if [ ! -f "$WINEPREFIX/.vantrel-ready" ]; then
   for f in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "SimSun" "Microsoft YaHei" "Segoe UI"; do
     printf '"%s"="WenQuanYi Micro Hei"\r\n' "$f" >>"$reg"
   done
+  # Without a window manager, Wine-drawn frames spare the 2 s wait for one when a window closes.
+  printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n' >>"$reg"
   "$wine" regedit "$reg" >/dev/null 2>&1
   rm -f "$reg"
   "$(dirname "$wine")/wineserver" -w 2>/dev/null || wineserver -w

@@ -444,7 +444,9 @@ TEST(Presets, ListingsShowAPhoneOnlyWhereOneIsMeant) {
   }
   // Every preset that answers is in the table (`hang` never does).
   for (const Preset& preset : Presets()) {
-    if (preset.name != "hang") EXPECT_EQ(listed[preset.name], 1) << preset.name;
+    if (preset.name != "hang") {
+      EXPECT_EQ(listed[preset.name], 1) << preset.name;
+    }
   }
 }
 
