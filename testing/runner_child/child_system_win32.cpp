@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "testing/runner_child/child_system.h"
+#include "tool_runtime/command_line.h"
 
 namespace child {
 namespace {
@@ -21,23 +22,6 @@ std::wstring ToWide(const std::string& text) {
   return out;
 }
 
-// Quoted for the command line (the same rules the runner's callers use).
-std::wstring Quote(const std::wstring& arg) {
-  if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
-  std::wstring quoted = L"\"";
-  std::size_t backslashes = 0;
-  for (wchar_t c : arg) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-    backslashes = 0;
-    quoted.push_back(c);
-  }
-  quoted.append(backslashes * 2, L'\\');
-  return quoted + L"\"";
-}
 
 }  // namespace
 
@@ -70,8 +54,8 @@ long Spawn(const std::vector<std::string>& args) {
   wchar_t self[MAX_PATH];
   const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return -1;
-  std::wstring line = Quote(self);
-  for (const auto& arg : args) line += L" " + Quote(ToWide(arg));
+  std::wstring line = QuoteArgument(self);
+  for (const auto& arg : args) line += L" " + QuoteArgument(ToWide(arg));
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
