@@ -38,11 +38,27 @@ class TerminateOnExit {
   HANDLE process_;
 };
 
+// A job that ends the child when this program goes away in the middle of a run (ended from the
+// Task Manager while a command waits), so no tool is left running. Processes the child starts
+// break away from it: adb's server is meant to outlive the command. Null when jobs are refused.
+HANDLE MakeChildJob() {
+  HANDLE job = CreateJobObjectW(nullptr, nullptr);
+  if (!job) return nullptr;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_SILENT_BREAKAWAY_OK;
+  if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+    CloseHandle(job);
+    return nullptr;
+  }
+  return job;
+}
+
 }  // namespace
 
 int RunToolCommand(const std::wstring& commandLine, std::wstring& output, std::uint32_t& exitCode,
                    std::uint32_t timeLimitMs) {
-  // Declared so that they close in this order: read end, write end, thread, process.
+  // Declared so that they close in this order: read end, write end, thread, process, job.
+  Handle job;
   Handle process;
   Handle thread;
   Handle writeEnd;
@@ -62,12 +78,16 @@ int RunToolCommand(const std::wstring& commandLine, std::wstring& output, std::u
   PROCESS_INFORMATION info{};
   std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
   line.push_back(L'\0');  // CreateProcessW may write into the line
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+  // Started suspended so that it is in the job before it can start anything itself.
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
                       &info)) {
     return kRunFailed;
   }
   *process.out() = info.hProcess;
   *thread.out() = info.hThread;
+  *job.out() = MakeChildJob();
+  if (job.get()) AssignProcessToJobObject(job.get(), process.get());  // without a job the run goes on all the same
+  ResumeThread(thread.get());
   const DWORD start = GetTickCount();
   TerminateOnExit terminate(process.get());
 

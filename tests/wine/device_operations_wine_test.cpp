@@ -419,9 +419,15 @@ include fastboot-xiaomi-unlocked
 
   HANDLE tool = ::OpenProcess(SYNCHRONIZE, FALSE, tools[0]);
   ASSERT_NE(tool, nullptr);
-  m_program->Kill();
+  // Ended from outside, as from the Task Manager: only the program, not the test's job.
+  HANDLE program = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, m_program->Id());
+  ASSERT_NE(program, nullptr);
+  ::TerminateProcess(program, 1);
+  EXPECT_EQ(::WaitForSingleObject(program, 10000), WAIT_OBJECT_0);
+  ::CloseHandle(program);
   EXPECT_EQ(::WaitForSingleObject(tool, 10000), WAIT_OBJECT_0) << "fastboot still runs after the program ended";
   ::CloseHandle(tool);
+  m_program->Kill();
   for (const ToolProcess& p : RunningTools())
     ADD_FAILURE() << Narrow(p.name) << " " << p.pid << " (parent " << p.parent << ") still runs";
 }
