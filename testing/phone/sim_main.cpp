@@ -16,6 +16,12 @@ namespace {
 constexpr std::string_view kTool = VANTREL_SIM_TOOL;
 // "For ever" as far as any caller's time limit goes, but no orphan outlives an hour.
 constexpr double kHangSeconds = 3600;
+#ifdef _WIN32
+// The real tools on Windows write through the C runtime's text mode: every line ends in CRLF.
+constexpr bool kWindowsLineEnds = true;
+#else
+constexpr bool kWindowsLineEnds = false;
+#endif
 
 class SystemEffects : public Effects {
  public:
@@ -98,12 +104,13 @@ int SimMain(const std::vector<std::string>& args) {
   if (match.rule < 0) {
     std::string joined;
     for (const std::string& arg : args) joined += (joined.empty() ? "" : " ") + arg;
-    os::Write(Stream::Err, kTool == "adb" ? "adb: unknown command " + joined + "\n"
-                                          : "fastboot: usage: unknown command " + joined + "\n");
+    const char* lineEnd = kWindowsLineEnds ? "\r\n" : "\n";
+    os::Write(Stream::Err, kTool == "adb" ? "adb: unknown command " + joined + lineEnd
+                                          : "fastboot: usage: unknown command " + joined + lineEnd);
     return 1;
   }
   SystemEffects effects;
-  return Perform(parsed.scenario.rules[match.rule], match.captures, parsed.scenario.crlf, effects);
+  return Perform(parsed.scenario.rules[match.rule], match.captures, parsed.scenario.crlf || kWindowsLineEnds, effects);
 }
 
 }  // namespace phone
