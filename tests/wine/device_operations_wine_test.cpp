@@ -202,18 +202,17 @@ class PhoneButtonsWine : public ::testing::Test {
   static HWND FileNameField(HWND dialog) {
     struct Search {
       HWND found = nullptr;
+      // A plain function: a lambda does not convert to the stdcall callback of 32-bit Windows.
+      static BOOL CALLBACK Visit(HWND w, LPARAM lp) {
+        auto* s = reinterpret_cast<Search*>(lp);
+        if (ClassOf(w) == L"Edit" && ::IsWindowVisible(w) && ::IsWindowEnabled(w) && !(Style(w) & ES_READONLY)) {
+          s->found = w;
+          return FALSE;
+        }
+        return TRUE;
+      }
     } search;
-    ::EnumChildWindows(
-        dialog,
-        [](HWND w, LPARAM lp) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(lp);
-          if (ClassOf(w) == L"Edit" && ::IsWindowVisible(w) && ::IsWindowEnabled(w) && !(Style(w) & ES_READONLY)) {
-            s->found = w;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ::EnumChildWindows(dialog, &Search::Visit, reinterpret_cast<LPARAM>(&search));
     return search.found;
   }
 
