@@ -296,4 +296,10 @@ TEST_F(MainWindow, SystemMenuEndsWithTheAboutEntryWhichOpensTheAboutBox) {
   EXPECT_TRUE(m_program->Running());
 }
 
+// ---- Language ---------------------------------------------------------------------------------
+
+// The program's texts are Unicode, so they must read right where the ANSI code page is not the
+// Chinese one (936). These tests run in such a locale; this one makes sure they still do.
+TEST(Locale, TestsRunUnderANonChineseCodePage) { EXPECT_NE(::GetACP(), 936u); }
+
 }  // namespace
