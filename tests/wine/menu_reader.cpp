@@ -1,31 +1,9 @@
 // Hook DLL that reads the system menu inside the program being tested; under Wine a menu can be read only in its own process.
-#include <windows.h>
-
 #include <algorithm>
 #include <string>
 
 #include "tests/wine/menu_reader.h"
 
-namespace {
-
-std::wstring DescribeSystemMenu(HWND window) {
-  std::wstring out;
-  HMENU menu = ::GetSystemMenu(window, FALSE);
-  const int count = menu ? ::GetMenuItemCount(menu) : 0;
-  for (int i = 0; i < count; ++i) {
-    wchar_t text[256] = {};
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STRING;
-    info.dwTypeData = text;
-    info.cch = 255;
-    if (!::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
-    out += std::to_wstring(info.wID) + L"\t" + ((info.fType & MFT_SEPARATOR) ? L"1" : L"0") + L"\t" + text + L"\n";
-  }
-  return out;
-}
-
-}  // namespace
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK MenuReaderHook(int code, WPARAM wParam, LPARAM lParam) {
   static const UINT request = ::RegisterWindowMessageW(VANTREL_MENU_READER_MESSAGE);

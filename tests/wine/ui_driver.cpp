@@ -317,22 +317,23 @@ void Click(HWND window) { ClickAt(CentreOf(window)); }
 
 // ---- Menus ----------------------------------------------------------------------------------
 
-std::vector<MenuEntry> SystemMenu(HWND window) {
+namespace {
+// Entries from DescribeSystemMenu's lines.
+std::vector<MenuEntry> ParseMenu(const std::wstring& text) {
   std::vector<MenuEntry> entries;
-  HMENU menu = ::GetSystemMenu(window, FALSE);
-  const int count = menu ? ::GetMenuItemCount(menu) : 0;
-  for (int i = 0; i < count; ++i) {
-    wchar_t text[256] = {};
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STRING;
-    info.dwTypeData = text;
-    info.cch = 255;
-    if (!::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
-    entries.push_back(MenuEntry{info.wID, (info.fType & MFT_SEPARATOR) != 0, text});
+  for (std::size_t start = 0, end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1) {
+    const std::wstring line = text.substr(start, end - start);
+    const auto tab1 = line.find(L'\t');
+    const auto tab2 = tab1 == std::wstring::npos ? tab1 : line.find(L'\t', tab1 + 1);
+    if (tab2 == std::wstring::npos) continue;
+    entries.push_back(MenuEntry{static_cast<UINT>(std::stoul(line.substr(0, tab1))),
+                                line.substr(tab1 + 1, tab2 - tab1 - 1) == L"1", line.substr(tab2 + 1)});
   }
   return entries;
 }
+}  // namespace
+
+std::vector<MenuEntry> SystemMenu(HWND window) { return ParseMenu(DescribeSystemMenu(window)); }
 
 std::vector<MenuEntry> SystemMenuOfOtherProcess(HWND window, const std::wstring& readerDll) {
   std::vector<MenuEntry> entries;
@@ -354,15 +355,7 @@ std::vector<MenuEntry> SystemMenuOfOtherProcess(HWND window, const std::wstring&
     ::SendMessageTimeoutW(window, ::RegisterWindowMessageW(VANTREL_MENU_READER_MESSAGE), 0, 0, SMTO_ABORTIFHUNG,
                           5000, &ignored);
     ::UnhookWindowsHookEx(hook);
-    const std::wstring text(view);
-    for (std::size_t start = 0, end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1) {
-      const std::wstring line = text.substr(start, end - start);
-      const auto tab1 = line.find(L'\t');
-      const auto tab2 = tab1 == std::wstring::npos ? tab1 : line.find(L'\t', tab1 + 1);
-      if (tab2 == std::wstring::npos) continue;
-      entries.push_back(MenuEntry{static_cast<UINT>(std::stoul(line.substr(0, tab1))),
-                                  line.substr(tab1 + 1, tab2 - tab1 - 1) == L"1", line.substr(tab2 + 1)});
-    }
+    entries = ParseMenu(view);
   }
   if (dll) ::FreeLibrary(dll);
   if (view) ::UnmapViewOfFile(view);
