@@ -1,6 +1,9 @@
 // vantrelTool.exe under Wine, driven from outside as a person would: its window, keys, clicks and tool files.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <regex>
+
 #include "res/resource.h"
 #include "tests/wine/probe_resource.h"
 #include "tests/wine/ui_driver.h"
@@ -24,12 +27,17 @@ std::string Narrow(const std::wstring& text) {
 // the simulated phone of the demo build. The process goes before the folder does.
 class MainWindow : public ::testing::Test {
  protected:
-  void Start(const wchar_t* phonePreset = L"none") {
+  // `tempInside`: the program's temporary path is that folder below the test's own;
+  // `prepare` runs on that path before the program starts.
+  void Start(const wchar_t* phonePreset = L"none", const std::wstring& tempInside = L"",
+             const std::function<void(const std::wstring&)>& prepare = {}) {
     m_temp = std::make_unique<TempFolder>(L"main");
+    m_tempPath = tempInside.empty() ? m_temp->Path() : m_temp->Path() + L"\\" + tempInside;
+    if (prepare) prepare(m_tempPath);
     std::wstring error;
     m_program = Program::Start(WindowsPath(VANTREL_TOOL_EXE),
-                               {{L"TEMP", m_temp->Path()},
-                                {L"TMP", m_temp->Path()},
+                               {{L"TEMP", m_tempPath},
+                                {L"TMP", m_tempPath},
                                 {L"VANTREL_PHONE", phonePreset},
                                 {L"VANTREL_PHONE_LOG", m_temp->Path() + L"\\phone.log"}},
                                &error);
@@ -41,7 +49,7 @@ class MainWindow : public ::testing::Test {
   }
 
   HWND Item(int id) const { return ::GetDlgItem(m_window, id); }
-  std::wstring ToolFolder() const { return m_temp->Path() + L"\\vantrelTool"; }
+  std::wstring ToolFolder() const { return m_tempPath + L"\\vantrelTool"; }
   std::wstring LogText() const { return Text(Item(IDC_LOG)); }
 
   // A first stamped line in the log: "检测设备" against a phone that is not there.
@@ -69,9 +77,16 @@ class MainWindow : public ::testing::Test {
   }
 
   std::unique_ptr<TempFolder> m_temp;
+  std::wstring m_tempPath;
   std::unique_ptr<Program> m_program;
   HWND m_window = nullptr;
 };
+
+// The log with every "[YYYY-MM-DD HH:MM:SS]" stamp replaced by "[T]".
+std::wstring MaskStamps(const std::wstring& log) {
+  static const std::wregex stamp(LR"(\[\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\])");
+  return std::regex_replace(log, stamp, L"[T]");
+}
 
 // ---- The window as it opens ---------------------------------------------------------------------
 
@@ -301,5 +316,42 @@ TEST_F(MainWindow, SystemMenuEndsWithTheAboutEntryWhichOpensTheAboutBox) {
 // The program's texts are Unicode, so they must read right where the ANSI code page is not the
 // Chinese one (936). These tests run in such a locale; this one makes sure they still do.
 TEST(Locale, TestsRunUnderANonChineseCodePage) { EXPECT_NE(::GetACP(), 936u); }
+
+// ---- Where the tool folder cannot be had ------------------------------------------------------
+
+TEST_F(MainWindow, ToolFolderThatCannotBeMadeIsReportedBeforeTheWindowShowsAndAtEveryToolPath) {
+  // The temporary path's own folder is missing, so the tool folder cannot be made inside it.
+  Start(L"adb-device", L"missing\\Temp");
+  const std::wstring failed = L"[T]无法创建工具文件夹!\r\n";
+  EXPECT_EQ(MaskStamps(LogText()), failed + failed + failed + failed) << "one line per tool file";
+  EXPECT_FALSE(FileExists(ToolFolder()));
+
+  // Detection builds the adb path and, as adb cannot start, the fastboot path: a line for each.
+  Click(Item(IDC_DETECT_DEVICE));
+  const std::wstring expected = failed + failed + failed + failed + failed + failed + L"[T]设备状态:未检测到设备!\r\n";
+  EXPECT_TRUE(WaitUntil([&] { return MaskStamps(LogText()) == expected; })) << Narrow(LogText());
+  EXPECT_EQ(Text(Item(IDC_DEVICE_STATUS)), L"未连接");
+}
+
+TEST_F(MainWindow, PlainFileNamedLikeTheToolFolderTakesItsPlaceSilently) {
+  Start(L"adb-device", L"", [](const std::wstring& temp) { WriteBytes(temp + L"\\vantrelTool", "not a folder"); });
+  EXPECT_EQ(LogText(), L"") << "the name is taken, so nothing is made and nothing reported";
+  EXPECT_EQ(ReadBytes(ToolFolder()), "not a folder");
+  Click(Item(IDC_DETECT_DEVICE));
+  EXPECT_TRUE(WaitUntil([&] { return MaskStamps(LogText()) == L"[T]设备状态:未检测到设备!\r\n"; })) << Narrow(LogText());
+}
+
+TEST_F(MainWindow, ExistingToolFolderIsWrittenOverWithoutALine) {
+  Start(L"adb-device", L"", [](const std::wstring& temp) {
+    ::CreateDirectoryW((temp + L"\\vantrelTool").c_str(), nullptr);
+    for (const wchar_t* name : {L"adb.exe", L"fastboot.exe", L"AdbWinApi.dll", L"AdbWinUsbApi.dll"})
+      WriteBytes(temp + L"\\vantrelTool\\" + name, "old");
+  });
+  EXPECT_EQ(LogText(), L"");
+  for (const wchar_t* name : {L"adb.exe", L"fastboot.exe", L"AdbWinApi.dll", L"AdbWinUsbApi.dll"})
+    EXPECT_EQ(ReadBytes(ToolFolder() + L"\\" + name).substr(0, 2), "MZ") << Narrow(name) << " was not written over";
+  Click(Item(IDC_DETECT_DEVICE));
+  EXPECT_TRUE(WaitUntil([&] { return MaskStamps(LogText()) == L"[T]设备状态:已连接\r\n"; })) << Narrow(LogText());
+}
 
 }  // namespace
