@@ -1,6 +1,7 @@
 // The main dialog on the headless backend: start-up, log stamps, push/pull, clear, window hooks.
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 
 #include "app/vantrelToolApp.h"
 #include "tests/support/main_dialog_harness.h"
@@ -221,6 +222,29 @@ TEST_F(MainDialogTest, InitInstanceRunsTheDialogAndEndsTheProgram) {
   EXPECT_TRUE(headless::RestartRegistered());
   EXPECT_EQ(headless::RegistryKey(), L"应用程序向导生成的本地应用程序");
   EXPECT_EQ(theApp.m_pMainWnd, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+class ToolDeploymentTest : public testsupport::TempFolderTest {};
+
+TEST_F(ToolDeploymentTest, FolderThatCannotBeMadeIsReportedOncePerToolFileBeforeTheWindowShows) {
+  ::setenv("TMPDIR", (root_ / "missing" / "deeper").c_str(), 1);
+  std::wstring logWhenShown;
+  RunMainDialog([&](MainDialog& dlg) { logWhenShown = BoxText(dlg, IDC_LOG); });
+  // adb and fastboot on this system: two tool files, two lines.
+  EXPECT_EQ(MaskStamps(logWhenShown), L"[T]无法创建工具文件夹!\r\n[T]无法创建工具文件夹!\r\n");
+}
+
+TEST_F(ToolDeploymentTest, ExistingFolderIsWrittenOverWithoutALine) {
+  const std::filesystem::path folder = root_ / ("vantrelTool-" + std::to_string(::getuid()));
+  std::filesystem::create_directories(folder);
+  std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+  for (const char* name : {"adb", "fastboot"}) std::ofstream(folder / name) << "old";
+  RunMainDialog([&](MainDialog& dlg) { EXPECT_EQ(dlg.m_log, L""); });
+  for (const char* name : {"adb", "fastboot"}) EXPECT_GT(std::filesystem::file_size(folder / name), 3u) << name;
 }
 
 }  // namespace
