@@ -12,24 +12,21 @@ void CvantrelToolDlg::OnReboot() {
 }
 
 void CvantrelToolDlg::RebootFromFastboot() {
-  const CString fastboot = ToolCommand(kFastboot);
-  if (!CheckFastbootDevice()) {
-    WriteStampedLine("重启失败,请确定手机是否在fastboot模式!\r\n");
-    return;
-  }
-  AppendLog(StampLog("手机正在重启,请耐心等待进入系统.\r\n"));
-  RunTool(fastboot + kArgReboot);
-  Push();
+  RebootThrough(kFastboot, &CvantrelToolDlg::CheckFastbootDevice, "重启失败,请确定手机是否在fastboot模式!\r\n");
 }
 
-void CvantrelToolDlg::RebootFromAdb() {
-  const CString adb = ToolCommand(kAdb);
-  if (!CheckDevice()) {
-    WriteStampedLine("重启失败,请手动重启!\r\n");
+void CvantrelToolDlg::RebootFromAdb() { RebootThrough(kAdb, &CvantrelToolDlg::CheckDevice, "重启失败,请手动重启!\r\n"); }
+
+// The restarting line goes into the log before the command runs; the view shows it once the
+// command has returned.
+void CvantrelToolDlg::RebootThrough(ToolFile tool, int (CvantrelToolDlg::*check)(), const char* failure) {
+  const CString command = ToolCommand(tool);
+  if (!(this->*check)()) {
+    WriteStampedLine(failure);
     return;
   }
   AppendLog(StampLog("手机正在重启,请耐心等待进入系统.\r\n"));
-  RunTool(adb + kArgReboot);
+  RunTool(command + kArgReboot);
   Push();
 }
 

@@ -90,6 +90,7 @@ class CvantrelToolDlg : public CDialogEx {
   CString RecoveryPath();
   int CheckUnlock(const wchar_t* query, const wchar_t* answer);
   void FlashRecovery(const char* flashingMessage, bool bootAfterwards);
+  void RebootThrough(ToolFile tool, int (CvantrelToolDlg::*check)(), const char* failure);
 
   std::uint32_t m_toolTimeLimitMs = kToolTimeLimitMs;
 };
