@@ -7,7 +7,7 @@
 
 // The maker dialog's lines are one line each and narrow (83 to 127 dialog units): in a font
 // whose Chinese characters are two Latin ones wide, the site host may have 14 characters,
-// the microblog address 20 and the mailbox 15 (res/tests checks this).
+// the microblog address 20 and the mailbox 15 (tests/res checks this).
 
 // The maker dialog shows the host name; a click on that line opens the whole site address.
 #define VANTREL_MAKER_HOST "example.com"
