@@ -3,9 +3,12 @@
 set -u
 dir=${1:-build/windows/screenshots}
 [ -d "$dir" ] || exit 0
+# ImageMagick's own convert, not another program of that name earlier on the PATH.
+convert=/usr/bin/convert
+[ -x "$convert" ] || convert=convert
 for bmp in "$dir"/*.bmp; do
   [ -e "$bmp" ] || continue
-  convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+  "$convert" "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
 done
 ls "$dir"/*.png 2>/dev/null | sed 's/^/screenshot: /'
 exit 0
